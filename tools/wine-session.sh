@@ -14,6 +14,8 @@ start)
     # detached, so that no later test's output stays held by them.
     wineserver -p </dev/null >/dev/null 2>&1
     wine "$build/bin/bitness32.exe" </dev/null >/dev/null 2>&1 || true
+    # The stand-ins that live in the prefix, refreshed from this build.
+    "$here/prefix-steps.sh" "$prefix" "$build" </dev/null
     ;;
 stop)
     wineserver -k </dev/null >/dev/null 2>&1 || true

@@ -19,10 +19,7 @@ wineboot -i >/dev/null 2>&1
 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
 wineserver -w
 
-for step in "$build"/prefix.d/*.sh; do
-    [ -f "$step" ] || continue
-    bash "$step" "$prefix" "$build"
-done
+"$(dirname "$0")/prefix-steps.sh" "$prefix" "$build"
 wineserver -k || true
 wineserver -w || true
 touch "$prefix/.suite-ready"
