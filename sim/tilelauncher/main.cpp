@@ -3,7 +3,7 @@
 //
 //   tilelauncher tv | record | CODE
 //
-// Posts the registered notification message with the code (tv = 0x0D63, record = 0x0D67,
+// Posts the registered notification message with the code (tv = 0x0D67, record = 0x0D63,
 // or any number, decimal or 0x hex) to Zapper's window. Exit code 0 when posted, 1 when no
 // Zapper runs, 2 on a bad command line.
 #include <windows.h>
@@ -22,9 +22,9 @@ int wmain() {
     }
     unsigned long code = 0;
     if (::lstrcmpiW(argv[1], L"tv") == 0) {
-        code = 0x0D63;
-    } else if (::lstrcmpiW(argv[1], L"record") == 0) {
         code = 0x0D67;
+    } else if (::lstrcmpiW(argv[1], L"record") == 0) {
+        code = 0x0D63;
     } else {
         wchar_t* end = nullptr;
         code = std::wcstoul(argv[1], &end, 0);
