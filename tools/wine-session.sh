@@ -12,7 +12,7 @@ start)
     "$here/wineprefix.sh" "$prefix" "$build"
     # A persistent server and the session's own processes, started here with their output
     # detached, so that no later test's output stays held by them.
-    wineserver -p </dev/null >/dev/null 2>&1
+    wineserver -p </dev/null >/dev/null 2>&1 || true # already running: fine
     wine "$build/bin/bitness32.exe" </dev/null >/dev/null 2>&1 || true
     # The stand-ins that live in the prefix, refreshed from this build.
     "$here/prefix-steps.sh" "$prefix" "$build" </dev/null
