@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The suite's main job, end to end under Wine: builds everything, installs Zapper with a
-# small button table and the stand-in hardware library, starts it, presses buttons, and
+# small button table and the stand-in hardware library, starts it, presses buttons on the
+# simulated remote control and sends the tile launcher's notifications, and
 # shows what Zapper did (its debugger output, the keys it sent, the programs it started),
 # then stops it with "/exit".
 set -euo pipefail
@@ -35,6 +36,7 @@ run reg delete 'HKCU\SOFTWARE\KESTREL\Zapper' /f >/dev/null 2>&1 || true
 run reg delete "$key" /f /reg:32 >/dev/null 2>&1 || true
 table=(
     "MCE,6F,FFBC,88,0,0,0,0,,0,200,5B"
+    "ThreeD,90,FF00,1,0,0,0,0,,0,200,33"
     "Play,B0,C,1,0,0,0,0,,0,201,B3"
     "Record,B2,C,1,0,0,0,0,,0,200,11&52"
     "TV,67,FF00,1,0,0,0,0,,0,200,11&54"
@@ -50,6 +52,10 @@ done
 say "Starting Zapper (it polls the firmware for the wake-up code first, about 3 s)"
 run "$build/bin/dbgcapture.exe" -o "$windemo\\debug.txt" -t 30 &
 capture=$!
+# A stand-in for the shell's desktop: Wine hands HID input only to a session whose
+# foreground thread has a focus window, and Windows' shell always provides one.
+run "$build/bin/zapperctl.exe" desktop 25 &
+desktop=$!
 run "$build/bin/zapperctl.exe" keys 25 >"$demo/keys.txt" &
 keys=$!
 sleep 1
@@ -57,6 +63,10 @@ run "$demo/Zapper.exe" &
 zapper=$!
 run "$build/bin/zapperctl.exe" wait 30
 echo "  Zapper is running, its window hidden: $(run "$build/bin/zapperctl.exe" running && echo yes)"
+
+say "Remote control: Play (a hold line), Guide (starts Tunerdesk /Guide), the 3D button"
+run "$build/bin/remote.exe" -v hold Play 300 wait 100 click Guide wait 100 click 3D
+sleep 1
 
 say "Tile launcher: record, then TV (notifications 0x0D63 and 0x0D67)"
 run "$build/bin/tilelauncher.exe" record
@@ -68,7 +78,7 @@ run "$demo/Zapper.exe" /exit
 wait "$zapper"
 echo "  Zapper has ended"
 sleep 1
-kill "$capture" "$keys" 2>/dev/null || true
+kill "$capture" "$keys" "$desktop" 2>/dev/null || true
 wait 2>/dev/null || true
 
 say "What Zapper wrote to the debugger output"

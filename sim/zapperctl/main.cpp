@@ -6,6 +6,11 @@
 //   zapperctl keys SECONDS     prints every keystroke the session sees for SECONDS, one per
 //                              line ("0x41 down"), through a low-level keyboard hook; the keys
 //                              are swallowed, so nothing else receives them
+//   zapperctl desktop SECONDS  stands in for the shell's desktop for SECONDS: a window that
+//                              takes the foreground whenever no window has it. Wine delivers
+//                              HID raw input, input-sink registrations included, only while
+//                              some thread has the foreground and a focus window; on Windows
+//                              the shell always provides one
 #include <windows.h>
 #include <shellapi.h>
 
@@ -62,8 +67,40 @@ int watchKeys(DWORD seconds) {
     return 0;
 }
 
+LRESULT CALLBACK desktopProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+int keepDesktop(DWORD seconds) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = &desktopProcedure;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"KestrelDesktopStandIn";
+    ::RegisterClassW(&windowClass);
+    const HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, L"Desktop",
+                                          WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100, nullptr,
+                                          nullptr, windowClass.hInstance, nullptr);
+    if (!window) {
+        std::fputs("zapperctl: cannot create the desktop window\n", stderr);
+        return 1;
+    }
+    ::SetForegroundWindow(window);
+    const UINT_PTR watch = ::SetTimer(nullptr, 0, 50, nullptr);
+    const ULONGLONG end = ::GetTickCount64() + seconds * 1000ull;
+    MSG message;
+    while (::GetTickCount64() < end && ::GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.message == WM_TIMER && message.wParam == watch && !::GetForegroundWindow()) {
+            ::SetForegroundWindow(window);
+        }
+        ::DispatchMessageW(&message);
+    }
+    ::DestroyWindow(window);
+    return 0;
+}
+
 int usage() {
-    std::fputs("usage: zapperctl wait [SECONDS] | running | keys SECONDS\n", stderr);
+    std::fputs("usage: zapperctl wait [SECONDS] | running | keys SECONDS | desktop SECONDS\n",
+               stderr);
     return 2;
 }
 
@@ -77,6 +114,8 @@ int wmain() {
         result = waitReady(argc >= 3 ? std::wcstoul(argv[2], nullptr, 10) : 60);
     } else if (argc == 2 && std::wcscmp(argv[1], L"running") == 0) {
         result = zapperWindow() ? 0 : 1;
+    } else if (argc == 3 && std::wcscmp(argv[1], L"desktop") == 0) {
+        result = keepDesktop(std::wcstoul(argv[2], nullptr, 10));
     } else if (argc == 3 && std::wcscmp(argv[1], L"keys") == 0) {
         result = watchKeys(std::wcstoul(argv[2], nullptr, 10));
     } else {
