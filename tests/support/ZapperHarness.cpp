@@ -125,3 +125,11 @@ bool ZapperInstall::waitForBridgeCall(const std::string& prefix, DWORD timeoutMs
         },
         timeoutMs);
 }
+
+size_t ZapperInstall::countCalls(const std::vector<std::string>& calls, const std::string& prefix) {
+    size_t count = 0;
+    for (const std::string& call : calls) {
+        count += call.rfind(prefix, 0) == 0 ? 1 : 0;
+    }
+    return count;
+}

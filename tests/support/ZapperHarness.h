@@ -45,6 +45,11 @@ public:
     std::vector<std::string> bridgeCalls() const;
     void clearBridgeCalls() const;
     bool waitForBridgeCall(const std::string& prefix, DWORD timeoutMs) const;
+    // How many recorded calls begin with `prefix`.
+    size_t countBridgeCalls(const std::string& prefix) const {
+        return countCalls(bridgeCalls(), prefix);
+    }
+    static size_t countCalls(const std::vector<std::string>& calls, const std::string& prefix);
 
 private:
     testing_support::TempFolder folder_;

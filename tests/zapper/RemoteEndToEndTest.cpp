@@ -21,35 +21,6 @@ void remote(const std::wstring& steps) {
         << "remote";
 }
 
-// Every simulated device has handed its reports on as raw input and waits for the next one:
-// whatever was sent so far is in Zapper's message queue, ahead of anything sent later.
-bool devicesSettled() {
-    hidsim::Control control;
-    return waitUntil(
-        [&] {
-            khs_status status = {};
-            if ((!control.isOpen() && control.open() != ERROR_SUCCESS) ||
-                control.status(status) != ERROR_SUCCESS) {
-                return false;
-            }
-            for (const khs_device_status& device : status.devices) {
-                if (!device.read_pending || device.queued) {
-                    return false;
-                }
-            }
-            return true;
-        },
-        kTimeoutMs);
-}
-
-size_t countCalls(const std::vector<std::string>& calls, const std::string& prefix) {
-    size_t count = 0;
-    for (const std::string& call : calls) {
-        count += call.rfind(prefix, 0) == 0 ? 1 : 0;
-    }
-    return count;
-}
-
 class RemoteToZapper : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -108,7 +79,7 @@ ChildProcess* RemoteToZapper::desktop_ = nullptr;
 // First: Zapper has seen no press yet.
 TEST_F(RemoteToZapper, ReleaseWithNoPressBeforeItDoesNothing) {
     remote(L"release consumer");
-    ASSERT_TRUE(devicesSettled());
+    ASSERT_TRUE(hidsim::waitUntilSettled(kTimeoutMs));
     remote(L"click Stop");
     EXPECT_EQ("53v 53^", keys(2));
 }
@@ -129,22 +100,22 @@ TEST_F(RemoteToZapper, ReleaseOnAnotherCollectionDoesNothing) {
     remote(L"press Play");
     EXPECT_EQ("11v 50v", keys(2));
     remote(L"release ff00");
-    ASSERT_TRUE(devicesSettled());
+    ASSERT_TRUE(hidsim::waitUntilSettled(kTimeoutMs));
     remote(L"release consumer");
     EXPECT_EQ("11v 50v 50^ 11^", keys(4));
 }
 
 TEST_F(RemoteToZapper, ThreeDButtonTogglesOncePerPressAndRunsItsLine) {
     remote(L"click 3D");
-    ASSERT_TRUE(devicesSettled());
+    ASSERT_TRUE(hidsim::waitUntilSettled(kTimeoutMs));
     remote(L"click Stop"); // handled after the 3D button's press and release
     EXPECT_EQ("33v 33^ 53v 53^", keys(4));
-    EXPECT_EQ(1u, countCalls(install_->bridgeCalls(), "SYSBRIDGE_Change3DState()"));
+    EXPECT_EQ(1u, install_->countBridgeCalls("SYSBRIDGE_Change3DState()"));
 }
 
 TEST_F(RemoteToZapper, CollectionZapperDidNotRegisterReachesNothing) {
     remote(L"click Power");
-    ASSERT_TRUE(devicesSettled());
+    ASSERT_TRUE(hidsim::waitUntilSettled(kTimeoutMs));
     remote(L"click Stop");
     EXPECT_EQ("53v 53^", keys(2));
 }

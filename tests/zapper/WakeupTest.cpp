@@ -48,14 +48,6 @@ bool waitForPresses(KeyboardRecorder& keyboard, size_t count, DWORD timeoutMs) {
     return waitUntil([&] { return pressedKeys(keyboard).size() >= count; }, timeoutMs);
 }
 
-size_t countCalls(const std::vector<std::string>& calls, const std::string& prefix) {
-    size_t count = 0;
-    for (const std::string& call : calls) {
-        count += call.rfind(prefix, 0) == 0 ? 1 : 0;
-    }
-    return count;
-}
-
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
@@ -106,8 +98,7 @@ TEST(WakeupAtStart, CodesOfTheTableAndOutsideIt) {
             EXPECT_TRUE(waitForPresses(keyboard, c.keys.size(), 10000));
         }
         EXPECT_EQ(c.keys, pressedKeys(keyboard));
-        EXPECT_EQ(c.cleared ? 1u : 0u,
-                  countCalls(install.bridgeCalls(), "SYSBRIDGE_ClearWakeupCode"));
+        EXPECT_EQ(c.cleared ? 1u : 0u, install.countBridgeCalls("SYSBRIDGE_ClearWakeupCode"));
         EXPECT_TRUE(install.stop(zapper));
     }
     zapper_registry::reset();
@@ -165,7 +156,7 @@ TEST_F(RunningZapper, NotificationsForTvAndRecordDispatchAtOnce) {
     notify(0x0D67);
     ASSERT_TRUE(waitForPresses(keyboard_, 2, 5000));
     EXPECT_EQ((std::vector<DWORD>{kKeyRecord, kKeyTv}), pressedKeys(keyboard_));
-    EXPECT_EQ(0u, countCalls(install_->bridgeCalls(), "SYSBRIDGE_GetWakeupCode"));
+    EXPECT_EQ(0u, install_->countBridgeCalls("SYSBRIDGE_GetWakeupCode"));
 }
 
 TEST_F(RunningZapper, ResumeMessageFromElsewhereIsIgnored) {
@@ -173,7 +164,7 @@ TEST_F(RunningZapper, ResumeMessageFromElsewhereIsIgnored) {
     post(kResumeMessage, 0);
     notify(0x0D63); // handled only after whatever the resume message started
     ASSERT_TRUE(waitForPresses(keyboard_, 1, 5000));
-    EXPECT_EQ(0u, countCalls(install_->bridgeCalls(), "SYSBRIDGE_GetWakeupCode"));
+    EXPECT_EQ(0u, install_->countBridgeCalls("SYSBRIDGE_GetWakeupCode"));
 }
 
 TEST_F(RunningZapper, InstantTvRecordIsDispatchedAboutSixSecondsAfterResumeAlsoWhileLocked) {
@@ -189,7 +180,7 @@ TEST_F(RunningZapper, InstantTvRecordIsDispatchedAboutSixSecondsAfterResumeAlsoW
     const auto calls = install_->bridgeCalls();
     ASSERT_GE(calls.size(), 3u);
     EXPECT_EQ("SYSBRIDGE_SetSleepButtonMode(0) = 1", calls[0]);
-    EXPECT_EQ(1u, countCalls(calls, "SYSBRIDGE_ClearWakeupCode"));
+    EXPECT_EQ(1u, ZapperInstall::countCalls(calls, "SYSBRIDGE_ClearWakeupCode"));
     post(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK);
 }
 
@@ -207,8 +198,8 @@ TEST_F(RunningZapper, LockedResumeWaitsForTheUnlockWhileMessagesFlow) {
     ASSERT_TRUE(waitForPresses(keyboard_, 1, 5000));
     EXPECT_EQ(std::vector<DWORD>{kKeyTv}, pressedKeys(keyboard_));
     auto calls = install_->bridgeCalls();
-    EXPECT_EQ(1u, countCalls(calls, "SYSBRIDGE_GetWakeupCode"));
-    EXPECT_EQ(0u, countCalls(calls, "SYSBRIDGE_ClearWakeupCode"));
+    EXPECT_EQ(1u, ZapperInstall::countCalls(calls, "SYSBRIDGE_GetWakeupCode"));
+    EXPECT_EQ(0u, ZapperInstall::countCalls(calls, "SYSBRIDGE_ClearWakeupCode"));
 
     const auto unlocked = Clock::now();
     post(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK);
@@ -217,9 +208,9 @@ TEST_F(RunningZapper, LockedResumeWaitsForTheUnlockWhileMessagesFlow) {
     EXPECT_GE(secondsSince(unlocked), 4.0);
     EXPECT_EQ((std::vector<DWORD>{kKeyTv, kKeyRecord}), pressedKeys(keyboard_));
     calls = install_->bridgeCalls();
-    EXPECT_EQ(2u, countCalls(calls, "SYSBRIDGE_GetWakeupCode"));
-    EXPECT_EQ(1u, countCalls(calls, "SYSBRIDGE_ClearWakeupCode"));
-    EXPECT_EQ(1u, countCalls(calls, "SYSBRIDGE_SetSleepButtonMode(0)"));
+    EXPECT_EQ(2u, ZapperInstall::countCalls(calls, "SYSBRIDGE_GetWakeupCode"));
+    EXPECT_EQ(1u, ZapperInstall::countCalls(calls, "SYSBRIDGE_ClearWakeupCode"));
+    EXPECT_EQ(1u, ZapperInstall::countCalls(calls, "SYSBRIDGE_SetSleepButtonMode(0)"));
 }
 
 TEST_F(RunningZapper, WithoutASuspendTheLockedResumeDoesNotWait) {

@@ -59,6 +59,28 @@ bool allDevicesReady(const khs_status& status) noexcept {
     return true;
 }
 
+bool waitUntilSettled(DWORD timeoutMs) noexcept {
+    Control control;
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        khs_status status = {};
+        if ((control.isOpen() || control.open() == ERROR_SUCCESS) &&
+            control.status(status) == ERROR_SUCCESS) {
+            bool settled = true;
+            for (const khs_device_status& device : status.devices) {
+                settled = settled && device.read_pending && !device.queued;
+            }
+            if (settled) {
+                return true;
+            }
+        }
+        if (::GetTickCount64() >= deadline) {
+            return false;
+        }
+        ::Sleep(10);
+    }
+}
+
 std::wstring errorText(DWORD error) {
     wchar_t* buffer = nullptr;
     const DWORD length = ::FormatMessageW(

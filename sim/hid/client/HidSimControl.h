@@ -35,6 +35,11 @@ private:
 // Every device started and waiting for its next input report.
 bool allDevicesReady(const khs_status& status) noexcept;
 
+// Every device has handed its reports to the HID class, which has sent them on as raw input
+// and waits for the next one: whatever was injected so far is in the receivers' message
+// queues, ahead of anything injected later. Waits at most `timeoutMs`.
+bool waitUntilSettled(DWORD timeoutMs) noexcept;
+
 // The system's text for an error code, without the trailing line break.
 std::wstring errorText(DWORD error);
 

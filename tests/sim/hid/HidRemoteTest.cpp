@@ -66,30 +66,6 @@ void expectInput(const RawHidInput& input, const Expected& expected, unsigned co
     EXPECT_EQ(code, zapperCode(input).value_or(0xFFFFFFFF));
 }
 
-// Every device has handed its reports to the HID class, which has sent them on as raw input
-// and waits for the next one. Input that a later report overtakes in the message queue was
-// not sent at all.
-bool devicesSettled() {
-    hidsim::Control control;
-    return waitUntil(
-        [&] {
-            khs_status status = {};
-            if (!control.isOpen() && control.open() != ERROR_SUCCESS) {
-                return false;
-            }
-            if (control.status(status) != ERROR_SUCCESS) {
-                return false;
-            }
-            for (const khs_device_status& device : status.devices) {
-                if (!device.read_pending || device.queued) {
-                    return false;
-                }
-            }
-            return true;
-        },
-        kArrivalTimeoutMs);
-}
-
 class RemoteInput : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(receiver_.registered()); }
@@ -167,7 +143,7 @@ TEST_F(RemoteInput, StepsOfOneCommandArriveInOrder) {
 // the other three does not hear it.
 TEST_F(RemoteInput, UnregisteredCollectionReachesNobody) {
     ASSERT_EQ(0u, runRemote(L"click Sleep click other:0x05").value_or(99));
-    ASSERT_TRUE(devicesSettled());
+    ASSERT_TRUE(hidsim::waitUntilSettled(kArrivalTimeoutMs));
     ASSERT_EQ(0u, runRemote(L"click Play").value_or(99));
     ASSERT_TRUE(receiver_.waitForInputs(2, kArrivalTimeoutMs));
     const auto inputs = receiver_.inputs();
@@ -197,7 +173,7 @@ TEST(RemoteSystemCollection, ArrivesWhenRegistered) {
 // delivers a full one byte for byte, whatever it holds.
 TEST_F(RemoteInput, RawReports) {
     ASSERT_EQ(0u, runRemote(L"raw ffbc 01-8D raw ff00 03-11-22-33-44-90-55-66").value_or(99));
-    ASSERT_TRUE(devicesSettled());
+    ASSERT_TRUE(hidsim::waitUntilSettled(kArrivalTimeoutMs));
     ASSERT_EQ(0u, runRemote(L"raw consumer 02-00-00").value_or(99));
     ASSERT_TRUE(receiver_.waitForInputs(2, kArrivalTimeoutMs));
     const auto inputs = receiver_.inputs();
