@@ -25,7 +25,7 @@ std::wstring field(const std::wstring& text) {
 
 } // namespace
 
-std::wstring tableLine(std::initializer_list<TestRecord> records) {
+std::wstring tableLine(const std::vector<TestRecord>& records) {
     std::wstring line = L"Play,B0,C,1";
     for (const TestRecord& record : records) {
         line += L",0,0," + hex(record.condition) + L"," + hex(record.conditionMode) + L"," +

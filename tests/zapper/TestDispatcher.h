@@ -8,7 +8,6 @@
 
 #include "ZapperDlg.h"
 
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -39,7 +38,7 @@ struct TestRecord {
 
 // The table line of kTestButton with these records, written as the registry holds it: numbers
 // in hexadecimal, a text that holds the separator in quotes.
-std::wstring tableLine(std::initializer_list<TestRecord> records);
+std::wstring tableLine(const std::vector<TestRecord>& records);
 
 class TestDispatcher {
 public:
