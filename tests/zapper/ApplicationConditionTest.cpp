@@ -24,7 +24,7 @@ struct Case {
     bool applies;
 };
 
-class ApplicationCondition : public ::testing::Test {
+class WindowCondition : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         for (const wchar_t* name : {kFrontClass, kOwnerClass, kShapeClass}) {
@@ -80,7 +80,7 @@ protected:
 
 } // namespace
 
-TEST_F(ApplicationCondition, ForegroundWindowByItsClassInAnyLetterCase) {
+TEST_F(WindowCondition, ForegroundWindowByItsClassInAnyLetterCase) {
     makeWindow(kOwnerClass, L"behind");
     bringToFront(makeWindow(kFrontClass, L"front"));
     expectCases({
@@ -93,7 +93,7 @@ TEST_F(ApplicationCondition, ForegroundWindowByItsClassInAnyLetterCase) {
     });
 }
 
-TEST_F(ApplicationCondition, ParentOfTheForegroundWindow) {
+TEST_F(WindowCondition, ParentOfTheForegroundWindow) {
     const HWND owner = makeWindow(kOwnerClass, L"owner");
     const HWND owned = makeWindow(kFrontClass, L"dialog", SW_SHOWNORMAL, owner);
     const HWND alone = makeWindow(kFrontClass, L"alone");
@@ -114,7 +114,7 @@ TEST_F(ApplicationCondition, ParentOfTheForegroundWindow) {
     });
 }
 
-TEST_F(ApplicationCondition, TopLevelWindowByClassAndTitle) {
+TEST_F(WindowCondition, TopLevelWindowByClassAndTitle) {
     makeWindow(kShapeClass, L"Plain");
     expectCases({
         {"class and title", 0x404, 0, L"KestrelShapeWindow,Plain", true},
@@ -126,7 +126,7 @@ TEST_F(ApplicationCondition, TopLevelWindowByClassAndTitle) {
     });
 }
 
-TEST_F(ApplicationCondition, MaximizedAndMinimizedWindowsFoundByClassAndTitle) {
+TEST_F(WindowCondition, MaximizedAndMinimizedWindowsFoundByClassAndTitle) {
     makeWindow(kShapeClass, L"Big", SW_SHOWMAXIMIZED);
     makeWindow(kShapeClass, L"Small", SW_SHOWMINIMIZED);
     makeWindow(kShapeClass, L"Plain");
@@ -144,7 +144,7 @@ TEST_F(ApplicationCondition, MaximizedAndMinimizedWindowsFoundByClassAndTitle) {
     });
 }
 
-TEST_F(ApplicationCondition, FirstSubTestThatHoldsDecides) {
+TEST_F(WindowCondition, FirstSubTestThatHoldsDecides) {
     makeWindow(kShapeClass, L"Big", SW_SHOWMAXIMIZED);
     bringToFront(makeWindow(kFrontClass, L"front"));
     expectCases({

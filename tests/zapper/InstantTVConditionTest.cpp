@@ -16,7 +16,7 @@ namespace {
 
 constexpr char kAsk[] = "SYSBRIDGE_GetInstantTVParam";
 
-class InstantTVCondition : public ::testing::Test {
+class RozurozIVCondition : public ::testing::Test {
 protected:
     void SetUp() override { bridge_standin::remove(programFolder()); }
     void TearDown() override {
@@ -49,7 +49,7 @@ std::string errorScript(WORD errorCode) {
 
 } // namespace
 
-TEST_F(InstantTVCondition, SubTestBitsAgainstTheFirmwaresErrorCode) {
+TEST_F(RozurozIVCondition, SubTestBitsAgainstTheFirmwaresErrorCode) {
     struct Case {
         DWORD condition;
         DWORD mode;
@@ -95,7 +95,7 @@ TEST_F(InstantTVCondition, SubTestBitsAgainstTheFirmwaresErrorCode) {
     }
 }
 
-TEST_F(InstantTVCondition, WithoutTheExportTheEventReadsAsActive) {
+TEST_F(RozurozIVCondition, WithoutTheExportTheEventReadsAsActive) {
     loadBridge(errorScript(0x8000) + "Missing=SYSBRIDGE_GetInstantTVParam\r\n");
     ASSERT_EQ(nullptr, dispatcher_.bridge().SYSBRIDGE_GetInstantTVParam);
     EXPECT_EQ(S_OK, check(0x804));

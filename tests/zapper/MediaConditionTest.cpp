@@ -26,7 +26,7 @@ constexpr wchar_t kHdDvdRecording[] = L"DVD_HDVR\\HR_MANGR.IFO";
 constexpr wchar_t kDvdVideo[] = L"VIDEO_TS\\VIDEO_TS.IFO";
 constexpr wchar_t kDvdRecording[] = L"DVD_RTAV\\VR_MANGR.IFO";
 
-class MediaCondition : public ::testing::Test {
+class DiscCondition : public ::testing::Test {
 protected:
     void SetUp() override { reset(); }
     void TearDown() override { reset(); }
@@ -54,7 +54,7 @@ UniqueFileHandle holdWithoutSharing(const std::filesystem::path& file) {
 
 } // namespace
 
-TEST_F(MediaCondition, DiscKindsByTheirMarkerFiles) {
+TEST_F(DiscCondition, DiscKindsByTheirMarkerFiles) {
     struct Case {
         const char* what;
         DWORD condition;
@@ -88,7 +88,7 @@ TEST_F(MediaCondition, DiscKindsByTheirMarkerFiles) {
     }
 }
 
-TEST_F(MediaCondition, OnlyTheFirstOpticalDriveIsExamined) {
+TEST_F(DiscCondition, OnlyTheFirstOpticalDriveIsExamined) {
     insert(kSecond, {kDvdVideo});
     EXPECT_EQ(kNoMatchingLine, check(0x202));
     EXPECT_EQ(S_OK, check(0x202, 1));
@@ -100,7 +100,7 @@ TEST_F(MediaCondition, OnlyTheFirstOpticalDriveIsExamined) {
     EXPECT_EQ(kNoMatchingLine, check(0x210));
 }
 
-TEST_F(MediaCondition, WithoutAnOpticalDriveNothingMatchesNegatedOrNot) {
+TEST_F(DiscCondition, WithoutAnOpticalDriveNothingMatchesNegatedOrNot) {
     insert(kFirst, {kDvdVideo});
     insert(kSecond, {kDvdVideo});
     makeFixedDisk(kFirst);
@@ -112,7 +112,7 @@ TEST_F(MediaCondition, WithoutAnOpticalDriveNothingMatchesNegatedOrNot) {
     }
 }
 
-TEST_F(MediaCondition, RecordingMarkerHeldBrieflyIsFoundOnALaterSearch) {
+TEST_F(DiscCondition, RecordingMarkerHeldBrieflyIsFoundOnALaterSearch) {
     insert(kFirst, {kDvdRecording});
     UniqueFileHandle held = holdWithoutSharing(folder(kFirst) / kDvdRecording);
     ASSERT_TRUE(held.valid());
@@ -126,7 +126,7 @@ TEST_F(MediaCondition, RecordingMarkerHeldBrieflyIsFoundOnALaterSearch) {
     EXPECT_EQ(S_OK, result);
 }
 
-TEST_F(MediaCondition, RecordingMarkerHeldThroughFiveSearchesDoesNotMatch) {
+TEST_F(DiscCondition, RecordingMarkerHeldThroughFiveSearchesDoesNotMatch) {
     insert(kFirst, {kDvdRecording});
     UniqueFileHandle held = holdWithoutSharing(folder(kFirst) / kDvdRecording);
     ASSERT_TRUE(held.valid());
