@@ -13,7 +13,6 @@
 
 #include <shlobj.h>
 
-#include <cstdio>
 #include <optional>
 
 using namespace testing_support;
