@@ -80,7 +80,9 @@ HRESULT HardCommand::runLumaset(bool up, bool wow64) {
 
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // No error box when the program is missing: it would block the only thread, and no part
+    // of the manager shows anything to the user.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     info.lpVerb = L"open";
     info.lpFile = program;
     info.lpParameters = parameters;

@@ -9,6 +9,7 @@
 //   bits=32                  32 or 64: the kind of process this copy runs as
 //   folder=C:\work           the working folder at start
 //   command="C:\x\WinDVD.exe" /play E:
+//   foreground=65600         the foreground window at start, as a number (0: none)
 //   error=...                only when a setting file below could not be read
 //   end
 //
@@ -180,6 +181,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     record += "bits=" + std::to_string(sizeof(void*) * 8) + "\n";
     record += "folder=" + escaped(toUtf8(currentFolder())) + "\n";
     record += "command=" + escaped(toUtf8(::GetCommandLineW())) + "\n";
+    // Window handles are the same number in every process of the session.
+    record +=
+        "foreground=" + std::to_string(reinterpret_cast<std::uintptr_t>(::GetForegroundWindow())) +
+        "\n";
     record += errors;
     record += "end\n";
     appendRecord(self + recorder::kLogSuffix, record);

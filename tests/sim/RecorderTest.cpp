@@ -176,3 +176,26 @@ TEST(RecorderBitness, EachCopyReportsTheProcessKindItRunsAs) {
         EXPECT_EQ(quoted(program) + L" -set 40", records[0].commandLine);
     }
 }
+
+TEST(RecorderForeground, TheWindowInFrontWhenItStarted) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = ::DefWindowProcW;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"KestrelRecorderFront";
+    ASSERT_NE(0, ::RegisterClassW(&windowClass));
+    const HWND front =
+        ::CreateWindowExW(0, windowClass.lpszClassName, L"front", WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                          100, nullptr, nullptr, windowClass.hInstance, nullptr);
+    ASSERT_NE(nullptr, front);
+    ::ShowWindow(front, SW_SHOWNORMAL);
+    ASSERT_TRUE(::SetForegroundWindow(front));
+
+    TempFolder folder;
+    const std::wstring program = folder.file(L"Tunerdesk.exe");
+    ASSERT_TRUE(placeRecorder(program));
+    EXPECT_EQ(std::optional<DWORD>(0), runProgram(program));
+    const auto records = recorderRecords(program);
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(front), records[0].foreground);
+    ::DestroyWindow(front);
+}

@@ -81,6 +81,8 @@ std::vector<RecorderRecord> parseRecorderLog(const std::string& text) {
             record.folder = fromUtf8(value);
         } else if (key == "command") {
             record.commandLine = fromUtf8(value);
+        } else if (key == "foreground") {
+            record.foreground = static_cast<std::uintptr_t>(std::stoull(value));
         } else if (key == "error") {
             record.errors.push_back(fromUtf8(value));
         }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@ struct RecorderRecord {
     int bits = 0;                     // 32 or 64
     std::wstring folder;              // working folder at start
     std::wstring commandLine;         // exactly as the copy received it
+    std::uintptr_t foreground = 0;    // the foreground window when it started
     std::vector<std::wstring> errors; // setting files the copy could not read
 };
 

@@ -26,6 +26,12 @@ std::wstring bin64Path(const std::wstring& name) {
     return windowsPath(SUITE_BIN64_DIR) + L"\\" + name;
 }
 
+std::filesystem::path programFolder() {
+    wchar_t module[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, module, MAX_PATH);
+    return std::filesystem::path(module).parent_path();
+}
+
 TempFolder::TempFolder() {
     static std::atomic<int> counter{0};
     wchar_t temp[MAX_PATH] = {};
@@ -168,6 +174,23 @@ bool keyExists(HKEY root, const std::wstring& path, REGSAM view) {
     }
     ::RegCloseKey(key);
     return true;
+}
+
+void deleteKeyIfEmpty(HKEY root, const std::wstring& path, REGSAM view) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(root, path.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS) {
+        return;
+    }
+    DWORD subkeys = 0;
+    DWORD values = 0;
+    const bool empty =
+        ::RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                           nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+        subkeys == 0 && values == 0;
+    ::RegCloseKey(key);
+    if (empty) {
+        ::RegDeleteKeyExW(root, path.c_str(), view, 0);
+    }
 }
 
 namespace {

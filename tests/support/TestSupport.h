@@ -17,6 +17,8 @@ namespace testing_support {
 std::wstring windowsPath(const std::string& unixPath);
 std::wstring binPath(const std::wstring& name);   // 32-bit programs and stand-ins
 std::wstring bin64Path(const std::wstring& name); // 64-bit images
+// The folder of the running test program, where in-process code finds "its own folder".
+std::filesystem::path programFolder();
 
 // A fresh folder, removed with everything in it when the object goes.
 class TempFolder {
@@ -72,6 +74,9 @@ std::optional<DWORD> runProgram(const std::wstring& program, const std::wstring&
 namespace reg {
 void deleteTree(HKEY root, const std::wstring& path, REGSAM view = 0);
 bool keyExists(HKEY root, const std::wstring& path, REGSAM view = 0);
+// Deletes the key when it holds neither values nor subkeys: a parent that a test's
+// key creation made, and that nothing else uses.
+void deleteKeyIfEmpty(HKEY root, const std::wstring& path, REGSAM view = 0);
 void setString(HKEY root, const std::wstring& path, const std::wstring& name,
                const std::wstring& value, REGSAM view = 0);
 void setDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value,

@@ -1,6 +1,6 @@
 #include "ZapperHarness.h"
 
-#include <sstream>
+#include "BridgeStandIn.h"
 
 using namespace testing_support;
 
@@ -53,7 +53,7 @@ ZapperInstall::~ZapperInstall() {
 }
 
 void ZapperInstall::bridgeScript(const std::string& entries) const {
-    writeFile(folder_.path() / L"SysBridge.ini", "[SysBridge]\r\n" + entries);
+    bridge_standin::writeScript(folder_.path(), entries);
 }
 
 void ZapperInstall::machineTable(const std::string& ini) const {
@@ -97,33 +97,15 @@ bool ZapperInstall::stop(ChildProcess& running, DWORD timeoutMs) const {
 }
 
 std::vector<std::string> ZapperInstall::bridgeCalls() const {
-    std::vector<std::string> lines;
-    std::istringstream in(readFile(folder_.path() / L"SysBridge.calls.txt"));
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        lines.push_back(line);
-    }
-    return lines;
+    return bridge_standin::calls(folder_.path());
 }
 
 void ZapperInstall::clearBridgeCalls() const {
-    writeFile(folder_.path() / L"SysBridge.calls.txt", "");
+    bridge_standin::clearCalls(folder_.path());
 }
 
 bool ZapperInstall::waitForBridgeCall(const std::string& prefix, DWORD timeoutMs) const {
-    return waitUntil(
-        [&] {
-            for (const std::string& line : bridgeCalls()) {
-                if (line.rfind(prefix, 0) == 0) {
-                    return true;
-                }
-            }
-            return false;
-        },
-        timeoutMs);
+    return waitUntil([&] { return bridge_standin::count(bridgeCalls(), prefix) > 0; }, timeoutMs);
 }
 
 size_t ZapperInstall::countCalls(const std::vector<std::string>& calls, const std::string& prefix) {
