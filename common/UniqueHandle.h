@@ -67,7 +67,14 @@ struct ModuleTraits {
     static void close(HMODULE module) noexcept { ::FreeLibrary(module); }
 };
 
+// FindFirstFile's search handle.
+struct FindHandleTraits {
+    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE handle) noexcept { ::FindClose(handle); }
+};
+
 using UniqueHandle = UniqueResource<HANDLE, KernelHandleTraits>;
 using UniqueFileHandle = UniqueResource<HANDLE, FileHandleTraits>;
 using UniqueRegKey = UniqueResource<HKEY, RegKeyTraits>;
 using UniqueModule = UniqueResource<HMODULE, ModuleTraits>;
+using UniqueFindHandle = UniqueResource<HANDLE, FindHandleTraits>;

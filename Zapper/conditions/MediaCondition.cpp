@@ -4,12 +4,6 @@
 
 namespace {
 
-struct FindHandleTraits {
-    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(HANDLE handle) noexcept { ::FindClose(handle); }
-};
-using UniqueFindHandle = UniqueResource<HANDLE, FindHandleTraits>;
-
 constexpr DWORD kBluRay = 0x10;
 constexpr DWORD kHdDvd = 0x01;
 constexpr DWORD kHdDvdRecording = 0x08;

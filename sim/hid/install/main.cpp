@@ -15,6 +15,7 @@ extern "C" {
 
 #include "HidSimControl.h"
 #include "KestrelHidSim.h"
+#include "UniqueDevInfo.h"
 #include "UniqueHandle.h"
 
 #include <chrono>
@@ -24,12 +25,6 @@ extern "C" {
 #include <vector>
 
 namespace {
-
-struct DevInfoTraits {
-    static HDEVINFO invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(HDEVINFO set) noexcept { ::SetupDiDestroyDeviceInfoList(set); }
-};
-using UniqueDevInfo = UniqueResource<HDEVINFO, DevInfoTraits>;
 
 struct ServiceTraits {
     static SC_HANDLE invalid() noexcept { return nullptr; }

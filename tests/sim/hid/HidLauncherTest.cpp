@@ -14,6 +14,7 @@ extern "C" {
 #include "HidSimControl.h"
 #include "KestrelHidSim.h"
 #include "TestSupport.h"
+#include "UniqueDevInfo.h"
 #include "UniqueHandle.h"
 
 #include <gtest/gtest.h>
@@ -26,12 +27,6 @@ extern "C" {
 using namespace testing_support;
 
 namespace {
-
-struct DevInfoTraits {
-    static HDEVINFO invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(HDEVINFO set) noexcept { ::SetupDiDestroyDeviceInfoList(set); }
-};
-using UniqueDevInfo = UniqueResource<HDEVINFO, DevInfoTraits>;
 
 struct HidInterface {
     std::wstring path;
